@@ -1,0 +1,57 @@
+# Two entry points for a fresh machine: `make demo` and `make test`.
+# Both first install whatever build packages are missing.
+
+JOBS ?= $(shell nproc)
+CLI := build/src/lazarine-cli
+SAMPLE_XZ := tests/fixtures/mbr-disk.img.xz
+SAMPLE := build/sample/mbr-disk.img
+ZEROED_XZ := tests/fixtures/zeroed-disk.img.xz
+ZEROED := build/sample/zeroed-disk.img
+
+.PHONY: all deps build demo test check check-asan fuzz bench fixtures clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+
+$(SAMPLE): $(SAMPLE_XZ)
+	@mkdir -p $(dir $@)
+	xz -dc $< > $@
+
+$(ZEROED): $(ZEROED_XZ)
+	@mkdir -p $(dir $@)
+	xz -dc $< > $@
+
+demo: build $(SAMPLE) $(ZEROED)
+	@echo "== partition table of the bundled sample disk"
+	$(CLI) partitions $(SAMPLE)
+	@echo "== whole-disk search on a copy whose partition tables were zeroed"
+	$(CLI) partitions $(ZEROED) --search
+
+check: build
+	ctest --preset default -j $(JOBS)
+
+check-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+test: check check-asan
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+
+bench: build
+	@ls build/bench/ 2>/dev/null || true
+
+fixtures:
+	sudo bash scripts/make-fixtures || bash scripts/make-fixtures
+
+clean:
+	rm -rf build build-asan build-fuzz
