@@ -48,7 +48,7 @@ fuzz: deps
 	cmake --build --preset fuzz -j $(JOBS)
 
 bench: build
-	@ls build/bench/ 2>/dev/null || true
+	build/bench/partition_search_bench 4096
 
 fixtures:
 	sudo bash scripts/make-fixtures || bash scripts/make-fixtures
