@@ -43,6 +43,10 @@ void printRows(const std::vector<VolumeRow>& rows, bool json) {
 }
 
 int run(const PartitionsOptions& options, const GlobalOptions& global) {
+    if (options.from < 0 || options.to < 0 || (options.to > 0 && options.from > options.to)) {
+        printError("--from and --to take sector numbers with --from not above --to");
+        return kExitUsage;
+    }
     std::string error;
     std::string path = resolveTarget(options.target, error);
     if (path.empty()) {
@@ -59,14 +63,8 @@ int run(const PartitionsOptions& options, const GlobalOptions& global) {
     Partition partition(reporter, control);
     partition.useGpt = options.gpt;
     partition.skipFoundVolumes = !options.noSkip;
-    // Custom bounds apply as the partition page applies them.
-    if ((options.from > 0 && options.from < options.to) || options.to > 0) {
-        partition.scanStartSector = options.from;
-        partition.scanEndSector = options.to;
-    } else if (options.from > 0) {
-        partition.scanStartSector = options.from;
-    }
-
+    partition.scanStartSector = options.from;
+    partition.scanEndSector = options.to;
     bool failed = false;
     if (options.search) {
         failed = partition.ScanDiskForVolumes(reader) != 1;
