@@ -35,6 +35,9 @@ struct ProbedVolume {
     uint64_t sizeSectors = 0;
 };
 std::vector<ProbedVolume> probeVolumes();
+// Size in 512-byte sectors of the block device at a /dev path (symbolic links such as
+// /dev/mapper/NAME followed) from /sys/class/block; 0 when it is not a block device.
+uint64_t blockDeviceSectors(const std::string& devicePath);
 
 struct MountEntry {
     std::string source;      // "/dev/sda1", or a pseudo source like "proc"
@@ -42,5 +45,7 @@ struct MountEntry {
     std::string fsType;
 };
 std::vector<MountEntry> listMounts();
+// The entries of a /proc/self/mounts text.
+std::vector<MountEntry> parseMounts(const std::string& text);
 
 }  // namespace lazarine::platform
