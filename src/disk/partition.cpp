@@ -231,7 +231,7 @@ uint32_t Partition::readMbr(readWriteInterface& reader) {
             extendedStarts.push_back(e.start);
             continue;
         }
-        addPrimaryEntry(reader, e.type, e.start, e.count);
+        addTableEntry(reader, e.type, e.start, e.count, false);
     }
     for (uint64_t base : extendedStarts) {
         uint32_t error = walkExtendedChain(reader, base);
@@ -265,7 +265,7 @@ uint32_t Partition::walkExtendedChain(readWriteInterface& reader, uint64_t base)
                 continue;
             }
             // Logical volumes are relative to their own extended boot record.
-            addLogicalEntry(reader, e.type, current + e.start, e.count);
+            addTableEntry(reader, e.type, current + e.start, e.count, true);
         }
         if (!haveLink) break;
         current = next;
@@ -273,76 +273,45 @@ uint32_t Partition::walkExtendedChain(readWriteInterface& reader, uint64_t base)
     return 0;
 }
 
-void Partition::addPrimaryEntry(readWriteInterface& reader, uint8_t type, uint64_t start,
-                                uint64_t count) {
-    std::string size = printfText("%lld   MB", megabytes(count));
-    auto first = static_cast<int64_t>(start);
+// File-system name and status text of an MBR or EBR entry, by its type byte. Logical
+// entries differ in three places: type 0x07 counts no NTFS number, 0x83 says "extx" and
+// 0x42 is not special.
+struct TableEntryName {
+    std::string fileSystem;
+    std::string status;  // empty: none shown
+};
+
+TableEntryName Partition::nameTableEntry(readWriteInterface& reader, uint8_t type,
+                                         int64_t start, bool logical) {
     switch (type) {
-        case 0x01: addRow("FAT12", size, first, count); return;
+        case 0x01: return {"FAT12", ""};
         case 0x04:
         case 0x06:
-        case 0x0E:
-            addRow("FAT16", size, first, count);
-            status("found FAT 16...");
-            return;
+        case 0x0E: return {"FAT16", "found FAT 16..."};
         case 0x07:
-            if (IsExFatBootSector(reader, first)) {
-                addRow("FAT64", size, first, count);
-                status("found FAT64...");
-            } else {
-                addRow("NTFS", size, first, count);
-                status(printfText("found NTFS %d...", ++ntfsCounter_));
-            }
-            return;
+            if (IsExFatBootSector(reader, start)) return {"FAT64", "found FAT64..."};
+            if (logical) return {"NTFS", "found NTFS..."};
+            return {"NTFS", printfText("found NTFS %d...", ++ntfsCounter_)};
         case 0x0B:
-        case 0x0C:
-            addRow("FAT32", size, first, count);
-            status("found FAT 32...");
-            return;
+        case 0x0C: return {"FAT32", "found FAT 32..."};
         case 0x42:
-            addRow("NTFS", size, first, count);
-            status("NTFS...");
-            return;
-        case 0x83:
-            addRow("extX", size, first, count);
-            status("found ext2...");
-            return;
-        default:
-            addRow("Unknown", size, first, count);
-            status("found UNKNOWN...");
-            return;
+            if (!logical) return {"NTFS", "NTFS..."};
+            break;
+        case 0x83: return {"extX", logical ? "found extx..." : "found ext2..."};
+        default: break;
     }
+    return {"Unknown", "found UNKNOWN..."};
 }
 
-void Partition::addLogicalEntry(readWriteInterface& reader, uint8_t type, uint64_t start,
-                                uint64_t count) {
-    std::string size = printfText("%d   MB", megabytesInt(count));
+void Partition::addTableEntry(readWriteInterface& reader, uint8_t type, uint64_t start,
+                              uint64_t count, bool logical) {
     auto first = static_cast<int64_t>(start);
-    switch (type) {
-        case 0x07:
-            if (IsExFatBootSector(reader, first)) {
-                addRow("FAT64", size, first, count);
-                status("found FAT64...");
-            } else {
-                addRow("NTFS", size, first, count);
-                status("found NTFS...");
-            }
-            return;
-        case 0x83:
-            addRow("extX", size, first, count);
-            status("found extx...");
-            return;
-        case 0x42:
-            addRow("Unknown", size, first, count);
-            status("found UNKNOWN...");
-            return;
-        default:
-            // Everything else is named as in the primary table.
-            addPrimaryEntry(reader, type, start, count);
-            // The primary table printed "%lld   MB"; logical rows print "%d   MB".
-            rows.back().sizeText = size;
-            return;
-    }
+    TableEntryName name = nameTableEntry(reader, type, first, logical);
+    addRow(name.fileSystem,
+           logical ? printfText("%d   MB", megabytesInt(count))
+                   : printfText("%lld   MB", megabytes(count)),
+           first, count);
+    if (!name.status.empty()) status(name.status);
 }
 
 // ---------------------------------------------------------------------------------------

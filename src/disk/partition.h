@@ -20,6 +20,8 @@ bool IsExFatBootSector(readWriteInterface& reader, int64_t sector);
 // True when byte 1024 of the volume at `sector` holds an HFS+ volume header.
 bool IsHfsPlusVolume(readWriteInterface& reader, int64_t sector);
 
+struct TableEntryName;
+
 class Partition {
 public:
     Partition(Reporter& reporter, JobControl& control) : reporter_(reporter), control_(control) {}
@@ -51,8 +53,10 @@ private:
                        std::vector<uint8_t>& header);
     uint32_t readMbr(readWriteInterface& reader);
     uint32_t walkExtendedChain(readWriteInterface& reader, uint64_t base);
-    void addPrimaryEntry(readWriteInterface& reader, uint8_t type, uint64_t start, uint64_t count);
-    void addLogicalEntry(readWriteInterface& reader, uint8_t type, uint64_t start, uint64_t count);
+    TableEntryName nameTableEntry(readWriteInterface& reader, uint8_t type, int64_t start,
+                                  bool logical);
+    void addTableEntry(readWriteInterface& reader, uint8_t type, uint64_t start, uint64_t count,
+                       bool logical);
     // Adds a row identified from a boot sector; returns false when none was added.
     bool addBootSectorRow(const VolumeMatch& match, int64_t start, bool gpt);
     void addRow(std::string fileSystem, std::string sizeText, int64_t start, uint64_t sectors);
