@@ -50,8 +50,8 @@ fuzz: deps
 bench: build
 	build/bench/partition_search_bench 4096
 
-fixtures:
-	sudo bash scripts/make-fixtures || bash scripts/make-fixtures
+fixtures: deps
+	@if [ "$$(id -u)" -eq 0 ]; then bash scripts/make-fixtures; else sudo bash scripts/make-fixtures; fi
 
 clean:
 	rm -rf build build-asan build-fuzz
