@@ -44,10 +44,14 @@ std::vector<ClusterRun> decodeRunList(std::span<const uint8_t> bytes, RunListLim
         if (__builtin_add_overflow(total, length, &newTotal) || newTotal > limits.clusterLimit)
             break;
         if (!run.sparse && limits.volumeClusters != 0) {
-            uint64_t end = 0;
-            if (__builtin_add_overflow(static_cast<uint64_t>(run.startCluster), length, &end) ||
-                end > limits.volumeClusters)
+            const uint64_t start = static_cast<uint64_t>(run.startCluster);
+            if (start >= limits.volumeClusters) break;
+            if (length > limits.volumeClusters - start) {
+                // The run leaves the volume: keep what lies inside, then stop.
+                run.clusterCount = limits.volumeClusters - start;
+                runs.push_back(run);
                 break;
+            }
         }
         total = newTotal;
         runs.push_back(run);

@@ -24,8 +24,8 @@ struct RunListLimits {
     // The extent's VCN count: a run that would take the total past it is dropped, and
     // decoding ends there.
     uint64_t clusterLimit = 0;
-    // Clusters of the volume: a run on disk that does not end inside the volume ends the
-    // decoding (0 = no check).
+    // Clusters of the volume: a run on disk that leaves the volume is cut at its end and
+    // ends the decoding (0 = no check).
     uint64_t volumeClusters = 0;
 };
 
