@@ -101,7 +101,7 @@ void ntfs::appendRecord(std::span<const uint8_t> firstBytes, uint64_t offset) {
 // search is over. A chunk that cannot be read is passed over.
 template <typename OnStep>
 void ntfs::scanChunks(uint64_t limit, bool progressEvery100, OnStep onStep) {
-    std::vector<uint8_t> chunk(kChunkBytes);
+    std::vector<uint8_t> chunk(static_cast<size_t>(std::min<uint64_t>(kChunkBytes, limit)));
     uint64_t c = 0;
     for (uint64_t start = 0; start < limit; start += kChunkBytes, ++c) {
         if (stopping()) return;
