@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "support/sector_builders.h"
+#include "sector_builders.h"
 
 namespace lazarine::testing {
 
