@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -16,13 +17,21 @@
 #include "scan/job_control.h"
 
 namespace {
+// The scratch folder lives until exit; it is held by a pointer that is never destroyed,
+// so that the exit handler still sees it.
 const std::filesystem::path& scratch() {
-    static const std::filesystem::path dir = [] {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "lazarine-ntfs-fuzz-XXXXXX").string();
-        const char* made = ::mkdtemp(tmpl.data());
-        return std::filesystem::path(made ? made : "/tmp");
+    static const std::filesystem::path* dir = [] {
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "lazarine-ntfs-fuzz-XXXXXX").string();
+        if (!::mkdtemp(tmpl.data())) std::abort();
+        auto* made = new std::filesystem::path(tmpl);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(scratch(), ec);
+        });
+        return made;
     }();
-    return dir;
+    return *dir;
 }
 }  // namespace
 
@@ -42,12 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         request.maxCandidates = 2;
         parser.scan(request, reporter, control);
         const uint64_t n = std::min<uint64_t>(parser.entryList().size(), 256);
+        int saves = 0;
         for (lazarine::EntryId id = 0; id < n; ++id) {
             parser.children(id);
             parser.columns(id);
             parser.sizeText(id);
             parser.times(id);
-            if (parser.isValid(id) && !parser.isFolder(id))
+            if (parser.isValid(id) && !parser.isFolder(id) && saves++ < 16)
                 parser.SaveEntry(id, scratch() / "file", reporter);
         }
         for (lazarine::EntryId id : parser.rootEntries()) parser.children(id);

@@ -240,5 +240,65 @@ TEST(NtfsScan, StopBeforeTheStartLeavesNothing) {
     EXPECT_EQ(p.entryList().size(), 1u);  // ORPHAN_ENTRY only
 }
 
+// Counts the device reads and fails those that start inside [failFrom, failTo).
+class CountingReader final : public MemoryReader {
+public:
+    using MemoryReader::MemoryReader;
+    uint64_t reads = 0;
+    uint64_t failFrom = 0, failTo = 0;
+
+protected:
+    size_t readRaw(uint64_t offset, void* buffer, size_t count) override {
+        ++reads;
+        if (offset >= failFrom && offset < failTo) return 0;
+        return MemoryReader::readRaw(offset, buffer, count);
+    }
+};
+
+TEST(NtfsScan, ReadsInLargeBlocks) {
+    NtfsBuilder b;
+    uint64_t dir = b.addDirectory("d", NtfsBuilder::kRoot);
+    for (int i = 0; i < 3000; ++i) b.addFile("f" + std::to_string(i), dir, {'x'});
+    std::vector<uint8_t> data(4 << 20, 'y');
+    uint64_t large = b.addFile("large", dir, data, testing::NtfsFileOptions().nonResident());
+    CountingReader reader(b.build());
+    ntfs p(reader, VolumeRow{});
+    NullReporter reporter;
+    JobControl control;
+    p.scan(ScanRequest{}, reporter, control);
+    ASSERT_EQ(p.children(dir).size(), 3001u);
+    EXPECT_LT(reader.reads, 20u) << "the MFT of 3000+ records is enumerated and parsed in bulk";
+
+    reader.reads = 0;
+    std::filesystem::path out = std::filesystem::temp_directory_path() / "lazarine-ntfs-large";
+    EXPECT_TRUE(p.SaveEntry(large, out, reporter));
+    EXPECT_EQ(std::filesystem::file_size(out), data.size());
+    EXPECT_LT(reader.reads, 10u) << "1024 clusters are not read one by one";
+    std::filesystem::remove(out);
+}
+
+TEST(NtfsScan, AnUnreadableChunkIsPassedOver) {
+    NtfsBuilder::Options o;
+    o.mftCluster = 3000;  // 12 MiB in: the second 10 MiB chunk
+    NtfsBuilder b(o);
+    b.addFile("beyond", NtfsBuilder::kRoot, {'b'});
+    std::vector<uint8_t> image = b.build();
+    std::fill(image.begin(), image.begin() + 512, 0);  // damaged boot sector: search
+    for (int mode : {1, 3}) {
+        CountingReader reader(image);
+        reader.failFrom = 0;
+        reader.failTo = 10u << 20;
+        ntfs p(reader, sizedRow(image));
+        NullReporter reporter;
+        JobControl control;
+        ScanRequest request;
+        request.recoveryMode = mode;
+        p.scan(request, reporter, control);
+        bool found = false;
+        for (const auto& r : p.entryList()) found |= r.name == "beyond";
+        EXPECT_TRUE(found) << mode;
+    }
+}
+
 }  // namespace
 }  // namespace lazarine

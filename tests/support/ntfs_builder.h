@@ -117,7 +117,7 @@ inline std::vector<uint8_t> residentAttribute(uint32_t type, std::span<const uin
     put16(a.data() + 0x0C, flags);
     put32(a.data() + 0x10, static_cast<uint32_t>(content.size()));
     put16(a.data() + 0x14, static_cast<uint16_t>(contentOffset));
-    std::memcpy(a.data() + 0x18, nameBytes.data(), nameBytes.size());
+    if (!nameBytes.empty()) std::memcpy(a.data() + 0x18, nameBytes.data(), nameBytes.size());
     if (!content.empty()) std::memcpy(a.data() + contentOffset, content.data(), content.size());
     return a;
 }
@@ -198,7 +198,7 @@ inline std::vector<uint8_t> fileNameContent(const std::string& name, uint64_t pa
     put32(c.data() + 0x38, fileAttributes);
     c[0x40] = static_cast<uint8_t>(n.size() / 2);
     c[0x41] = nameSpace;
-    std::memcpy(c.data() + 0x42, n.data(), n.size());
+    if (!n.empty()) std::memcpy(c.data() + 0x42, n.data(), n.size());
     return c;
 }
 

@@ -210,7 +210,9 @@ void ntfs::EnumerateMftRecords() {
         if (__builtin_mul_overflow(run.clusterCount, clusterSize_, &runBytes)) runBytes = UINT64_MAX;
         uint64_t firstSlot = (streamPos + rs - 1) / rs;
         uint64_t runEnd = runBytes > UINT64_MAX - streamPos ? UINT64_MAX : streamPos + runBytes;
-        uint64_t diskStart = static_cast<uint64_t>(run.startCluster) * clusterSize_;
+        uint64_t diskStart = 0;
+        if (__builtin_mul_overflow(static_cast<uint64_t>(run.startCluster), clusterSize_, &diskStart))
+            break;
         for (uint64_t slot = firstSlot; slot * rs < runEnd && entryList_.size() < cap;) {
             if (stopping()) return;
             uint64_t inRun = slot * rs - streamPos;
@@ -526,11 +528,17 @@ bool ntfs::DeepScanRecords() {
     mftOffset_ = 0;
     const uint64_t chunks = volumeBytes_ / kChunkBytes;
     if (reporter_) reporter_->setProgressRange(0, static_cast<uint32_t>(chunks));
+    // Index 0 means "none" in the chains, so the first record found must not sit there:
+    // an empty slot takes it.
+    if (entryList_.empty()) {
+        appendRecord({}, 0);
+        entryList_.back().onDisk = false;
+    }
     scanChunks(scanLimit(volumeBytes_), false, [&](uint64_t offset, std::span<const uint8_t> step) {
         if (!isRecordCandidate(step)) return Step::NotRecord;
         appendRecord(step, offset);
         std::string text = printfText("MFT ENTRY %d Found.Parsing it ..",
-                                      static_cast<int>(entryList_.size()));
+                                      static_cast<int>(entryList_.size() - 1));
         uint64_t index = entryList_.size() - 1;
         ParseRecordAt(offset, index);
         if (entryList_[index].named) {
