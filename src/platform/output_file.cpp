@@ -90,3 +90,13 @@ std::filesystem::path tempFolder() {
 }
 
 }  // namespace lazarine::platform
+
+namespace lazarine::platform {
+
+std::filesystem::path makePrivateTempFolder(const std::string& prefix) {
+    std::string pattern = (tempFolder() / (prefix + "XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) return {};
+    return pattern;
+}
+
+}  // namespace lazarine::platform

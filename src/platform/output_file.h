@@ -49,3 +49,11 @@ bool makeFolder(const std::filesystem::path& path);
 std::filesystem::path tempFolder();
 
 }  // namespace lazarine::platform
+
+namespace lazarine::platform {
+
+// Creates a new folder only this user can enter, below the temporary-files folder, named
+// from `prefix` and a random suffix. Empty on failure.
+std::filesystem::path makePrivateTempFolder(const std::string& prefix);
+
+}  // namespace lazarine::platform

@@ -4,6 +4,14 @@
 
 namespace lazarine {
 
+std::vector<EntryId> entryChildren(FileSystemParser& parser, EntryId folder) {
+    return folder == kRootEntry ? parser.rootEntries() : parser.children(folder);
+}
+
+bool isFolderEntry(FileSystemParser& parser, EntryId id) {
+    return id == kRootEntry || parser.isFolder(id);
+}
+
 uint64_t countFilesBelow(FileSystemParser& parser, EntryId folder) {
     // Iterative, with a visited set: a corrupt volume may chain a folder into itself.
     uint64_t files = 0;
@@ -12,7 +20,7 @@ uint64_t countFilesBelow(FileSystemParser& parser, EntryId folder) {
     while (!pending.empty()) {
         EntryId current = pending.back();
         pending.pop_back();
-        for (EntryId child : parser.children(current)) {
+        for (EntryId child : entryChildren(parser, current)) {
             if (parser.isFolder(child)) {
                 if (parser.descendInto(child) && visited.insert(child).second)
                     pending.push_back(child);

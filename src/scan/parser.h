@@ -18,6 +18,9 @@ namespace lazarine {
 
 using EntryId = uint64_t;
 
+// Stands for the volume's top level (the "ROOT" item), whose children are rootEntries().
+inline constexpr EntryId kRootEntry = ~EntryId{0};
+
 // The four list columns a parser formats itself.
 struct EntryColumns {
     std::string created;
@@ -95,7 +98,13 @@ public:
     virtual RecycleLayout recycleLayout() const { return RecycleLayout::None; }
 };
 
-// Files below `folder` at all depths; folders are descended, not counted.
+// Children of `folder`, or the root entries for kRootEntry.
+std::vector<EntryId> entryChildren(FileSystemParser& parser, EntryId folder);
+
+// True for kRootEntry and for every entry that passes the parser's folder test.
+bool isFolderEntry(FileSystemParser& parser, EntryId id);
+
+// Files below `folder` (or kRootEntry) at all depths; folders are descended, not counted.
 uint64_t countFilesBelow(FileSystemParser& parser, EntryId folder);
 
 }  // namespace lazarine

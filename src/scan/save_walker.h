@@ -46,10 +46,12 @@ SaveTotals saveFolder(FileSystemParser& parser, EntryId folder,
 // SaveSelectedFolder: refuses an empty output folder, counts the files, asks the question
 // "number of files found inside this folder = %lld .do u want to continue dumping these
 // files..?", walks, sets the progress to the count and shows "work done". Returns the
-// totals (nothing saved when the user answered No).
+// totals (nothing saved when the user answered No). With `only`, the count and the save
+// cover just those files (ticked ones), mirrored with the folders that lead to them.
 SaveTotals saveSelectedFolder(FileSystemParser& parser, EntryId folder,
                               const std::filesystem::path& outputFolder, Reporter& reporter,
-                              JobControl& control, SizeLabel* sizeLabel = nullptr);
+                              JobControl& control, SizeLabel* sizeLabel = nullptr,
+                              const std::vector<EntryId>* only = nullptr);
 
 // SaveDoubleClickedFile: one file into the output folder under its safe name.
 bool saveSingleFile(FileSystemParser& parser, EntryId file,
