@@ -126,7 +126,7 @@ ItemId ResultTree::insertEntry(ItemId parent, FileSystemParser& parser, EntryId 
 }
 
 ItemId ResultTree::buildTopLevel(FileSystemParser& parser, const std::string& rootText) {
-    ItemId root = insert(kNoItem, rootText, IconKind::Root);
+    ItemId root = insert(kNoItem, rootText, IconKind::Root, kRootEntry);
     for (EntryId entry : parser.rootEntries()) {
         if (parser.isValid(entry)) insertEntry(root, parser, entry);
     }
@@ -176,13 +176,8 @@ std::vector<ItemId> ResultTree::listRows(ItemId clicked, FileSystemParser& parse
 ResultTree::TickedSelection ResultTree::tickedSelection(FileSystemParser& parser) const {
     TickedSelection selection;
     std::unordered_set<EntryId> added;
-    auto add = [&](EntryId e) {
-        if (added.insert(e).second) selection.entries.push_back(e);
-    };
-    auto addLeadingFolders = [&](ItemId id) {
-        for (ItemId p = items_[id].parent; p != kNoItem; p = items_[p].parent) {
-            if (items_[p].entry) add(*items_[p].entry);
-        }
+    auto addFile = [&](EntryId e) {
+        if (added.insert(e).second) selection.files.push_back(e);
     };
     // Everything below a ticked folder that was never expanded, straight from the parser.
     auto addUnexpanded = [&](EntryId folder) {
@@ -193,15 +188,10 @@ ResultTree::TickedSelection ResultTree::tickedSelection(FileSystemParser& parser
             pending.pop_back();
             for (EntryId child : parser.children(current)) {
                 if (!parser.isValid(child)) continue;
-                if (parser.isFolder(child)) {
-                    if (parser.descendInto(child) && visited.insert(child).second) {
-                        add(child);
-                        pending.push_back(child);
-                    }
-                } else if (added.insert(child).second) {
-                    selection.entries.push_back(child);
-                    ++selection.fileCount;
-                }
+                if (!parser.isFolder(child))
+                    addFile(child);
+                else if (parser.descendInto(child) && visited.insert(child).second)
+                    pending.push_back(child);
             }
         }
     };
@@ -213,23 +203,15 @@ ResultTree::TickedSelection ResultTree::tickedSelection(FileSystemParser& parser
         const TreeItem& it = items_[id];
         if (it.tickedCount == 0 && !it.ticked) continue;
         if (it.icon == IconKind::File && it.entry) {
-            if (!it.ticked) continue;
-            addLeadingFolders(id);
-            if (added.insert(*it.entry).second) {
-                selection.entries.push_back(*it.entry);
-                ++selection.fileCount;
-            }
+            if (it.ticked) addFile(*it.entry);
             continue;
         }
         if (it.icon == IconKind::Folder && it.entry && it.ticked && hasPlaceholder(id)) {
-            addLeadingFolders(id);
-            add(*it.entry);
             addUnexpanded(*it.entry);
             continue;
         }
         for (auto c = it.children.rbegin(); c != it.children.rend(); ++c) pending.push_back(*c);
     }
-    if (selection.fileCount == 0) selection.entries.clear();
     return selection;
 }
 

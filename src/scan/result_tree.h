@@ -55,8 +55,8 @@ public:
     bool check(ItemId item) const;
     CheckImage checkImage(ItemId item) const;
 
-    // "ROOT" and the parser's top-level entries, each folder with children getting a
-    // placeholder. Returns the "ROOT" item.
+    // "ROOT" (entry kRootEntry) and the parser's top-level entries, each folder with
+    // children getting a placeholder. Returns the "ROOT" item.
     ItemId buildTopLevel(FileSystemParser& parser, const std::string& rootText);
     // True while the item still holds its placeholder (its children are not inserted).
     bool hasPlaceholder(ItemId item) const;
@@ -69,12 +69,11 @@ public:
     // the file itself.
     std::vector<ItemId> listRows(ItemId clicked, FileSystemParser& parser);
 
-    // What Save writes when something is ticked: every ticked file and the folders that
-    // lead to them, with the files under ticked folders that were never expanded looked
-    // up through the parser. Empty when nothing is ticked.
+    // What Save writes when something is ticked: every ticked file, with the files under
+    // ticked folders that were never expanded looked up through the parser. Empty when
+    // no file is ticked.
     struct TickedSelection {
-        std::vector<EntryId> entries;  // files and the folders leading to them
-        uint64_t fileCount = 0;
+        std::vector<EntryId> files;
     };
     TickedSelection tickedSelection(FileSystemParser& parser) const;
 
