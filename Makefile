@@ -8,7 +8,7 @@ SAMPLE := build/sample/mbr-disk.img
 ZEROED_XZ := tests/fixtures/zeroed-disk.img.xz
 ZEROED := build/sample/zeroed-disk.img
 
-.PHONY: all deps build demo test check check-asan fuzz bench fixtures clean
+.PHONY: all deps build demo test check check-asan fuzz bench fixtures clean gui
 
 all: build
 
@@ -46,6 +46,10 @@ test: check check-asan
 fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
+
+# Builds and starts the desktop wizard. Raw devices need root: sudo -E build/src/app/lazarine
+gui: build
+	build/src/app/lazarine
 
 bench: build
 	build/bench/partition_search_bench 4096

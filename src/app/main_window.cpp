@@ -57,7 +57,7 @@ MainWindow::MainWindow(ui::Prompter& prompter, DriveSource drives,
       reporter_(new ui::PageReporter(prompter, this)) {
     quit = [](int code) { QCoreApplication::exit(code); };
     setWindowTitle(QString::fromUtf8(ui::kApplicationTitle));
-    resize(900, 640);
+    resize(960, 660);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -74,7 +74,7 @@ CCheckListCtrl::CCheckListCtrl(QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setHeaderLabels({"File(s) List", "Creation Time", "Access Time", "Modification Time", "Size",
                      "Attribute"});
-    const int widths[] = {160, 150, 150, 150, 80, 70};
+    const int widths[] = {140, 135, 135, 135, 70, 70};
     for (int i = 0; i < 6; ++i) setColumnWidth(i, widths[i]);
     header_->setStretchLastSection(true);
     connect(header_, &CCheckHeadCtrl::toggled, this, [this](bool ticked) {

@@ -49,7 +49,7 @@ CXHtmlTree::CXHtmlTree(QWidget* parent) : QTreeWidget(parent) {
     });
 }
 
-void CXHtmlTree::reset() {
+void CXHtmlTree::resetTree() {
     updating_ = true;
     clear();
     viewItems_.clear();
@@ -104,7 +104,7 @@ void CXHtmlTree::addViewChildren(ItemId parent) {
 }
 
 void CXHtmlTree::buildTopLevel(FileSystemParser& parser, const std::string& rootText) {
-    reset();
+    resetTree();
     parser_ = &parser;
     updating_ = true;
     ItemId root = model_.buildTopLevel(parser, rootText);

@@ -22,7 +22,7 @@ public:
     FileSystemParser* parser() const { return parser_; }
 
     // Empties the model and the view.
-    void reset();
+    void resetTree();
     // Builds "ROOT" and the parser's top level, and shows it expanded.
     void buildTopLevel(FileSystemParser& parser, const std::string& rootText);
     // Inserts the children of a folder item that still holds its placeholder.
