@@ -7,8 +7,10 @@ SAMPLE_XZ := tests/fixtures/mbr-disk.img.xz
 SAMPLE := build/sample/mbr-disk.img
 ZEROED_XZ := tests/fixtures/zeroed-disk.img.xz
 ZEROED := build/sample/zeroed-disk.img
+NTFS_XZ := tests/fixtures/ntfs-disk.img.xz
+NTFS := build/sample/ntfs-disk.img
 
-.PHONY: all deps build demo test check check-asan fuzz bench fixtures clean gui
+.PHONY: all deps build demo demo-partitions test check check-asan fuzz bench fixtures clean gui
 
 all: build
 
@@ -27,7 +29,20 @@ $(ZEROED): $(ZEROED_XZ)
 	@mkdir -p $(dir $@)
 	xz -dc $< > $@
 
-demo: build $(SAMPLE) $(ZEROED)
+$(NTFS): $(NTFS_XZ)
+	@mkdir -p $(dir $@)
+	xz -dc $< > $@
+
+demo: build $(NTFS)
+	@echo "== partitions of the bundled sample NTFS disk"
+	$(CLI) partitions $(NTFS)
+	@echo "== recovering its deleted files into ./recovered"
+	rm -rf recovered
+	$(CLI) --quiet recover $(NTFS) recovered --deleted-only
+	@echo "== what was saved"
+	@find recovered -type f -printf '%TY-%Tm-%Td %TH:%TM  %10s  %p\n' | sort -k4
+
+demo-partitions: build $(SAMPLE) $(ZEROED)
 	@echo "== partition table of the bundled sample disk"
 	$(CLI) partitions $(SAMPLE)
 	@echo "== whole-disk search on a copy whose partition tables were zeroed"
@@ -58,4 +73,4 @@ fixtures: deps
 	@if [ "$$(id -u)" -eq 0 ]; then bash scripts/make-fixtures; else sudo bash scripts/make-fixtures; fi
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz recovered

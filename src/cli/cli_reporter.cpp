@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 
 namespace lazarine::cli {
@@ -32,12 +33,42 @@ void CliReporter::drawBar() {
     barShown_ = true;
 }
 
+namespace {
+
+// A status with its numbers blanked: "parsing MFT entry 17..." and "... 18..." share one.
+std::string shapeOf(std::string_view text) {
+    std::string shape;
+    for (char c : text) {
+        bool digit = c >= '0' && c <= '9';
+        if (!digit || shape.empty() || shape.back() != '#') shape += digit ? '#' : c;
+    }
+    return shape;
+}
+
+}  // namespace
+
 void CliReporter::setStatus(std::string_view text) {
     // Jobs repeat a status many times in a row ("found NTFS 3..."); print each change once.
     if (quiet_ || text.empty() || text == lastStatus_) return;
-    lastStatus_ = std::string(text);
+    // Per-item statuses ("parsing MFT entry %d...") arrive thousands of times a second:
+    // print at most one a second of each kind, and the last one before the next kind.
+    std::string shape = shapeOf(text);
+    auto now = std::chrono::steady_clock::now();
+    if (shape == lastShape_ && now - lastPrinted_ < std::chrono::seconds(1)) {
+        pending_ = std::string(text);
+        return;
+    }
+    if (!pending_.empty() && shape != lastShape_) printStatus(pending_);
+    pending_.clear();
+    lastShape_ = std::move(shape);
+    lastPrinted_ = now;
+    printStatus(std::string(text));
+}
+
+void CliReporter::printStatus(const std::string& text) {
+    lastStatus_ = text;
     clearBar();
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fprintf(stderr, "%s\n", text.c_str());
     drawBar();
 }
 
@@ -55,6 +86,8 @@ void CliReporter::setProgressPosition(uint32_t position) {
 }
 
 void CliReporter::message(std::string_view text) {
+    if (!pending_.empty()) printStatus(pending_);
+    pending_.clear();
     clearBar();
     std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
     drawBar();

@@ -2,6 +2,7 @@
 // Reporter for the command line: status texts and messages as lines on stderr, progress
 // as a bar on stderr when it is a terminal.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -25,6 +26,7 @@ public:
 
 private:
     void clearBar();
+    void printStatus(const std::string& text);
     void drawBar();
 
     bool quiet_;
@@ -35,6 +37,9 @@ private:
     uint32_t position_ = 0;
     int lastPercent_ = -1;
     std::string lastStatus_;
+    std::string lastShape_;
+    std::string pending_;
+    std::chrono::steady_clock::time_point lastPrinted_{};
 };
 
 }  // namespace lazarine::cli

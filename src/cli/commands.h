@@ -13,6 +13,7 @@ enum ExitCode : int {
     kExitUsage = 1,
     kExitCannotOpen = 2,
     kExitReadError = 3,
+    kExitNoVolume = 4,  // no file system to scan at the selection, or the scan refused it
 };
 
 struct GlobalOptions {
@@ -30,5 +31,7 @@ void printError(const std::string& text);
 
 void registerPartitionsCommand(CLI::App& app, GlobalOptions& global);
 void registerDrivesCommand(CLI::App& app, GlobalOptions& global);
+// scan, recover and search.
+void registerScanCommands(CLI::App& app, GlobalOptions& global);
 
 }  // namespace lazarine::cli

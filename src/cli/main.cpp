@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     app.add_flag("-q,--quiet", global.quiet, "Print no status texts or progress");
     registerDrivesCommand(app, global);
     registerPartitionsCommand(app, global);
+    registerScanCommands(app, global);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

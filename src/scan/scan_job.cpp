@@ -87,7 +87,7 @@ bool ScanJob::prepare(Reporter& reporter) {
     if (isVolumeSelected_ && kind_ != ParserKind::HfsPlus && !fatAdvanced) {
         if (!reader_->Open(selection_.volume.volumeText)) return false;
     }
-    parser_ = createParser(kind_, *reader_, selection_.volume);
+    if (!parser_) parser_ = createParser(kind_, *reader_, selection_.volume);
     if (!parser_) return refuse();
     return true;
 }

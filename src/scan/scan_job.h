@@ -59,6 +59,10 @@ public:
     bool run(Reporter& reporter, JobControl& control,
              const std::function<void(FileSystemParser&)>& topLevelReady = {});
 
+    // Advanced mode: the advanced input page created the parser (and ran its candidate
+    // search); prepare() then uses it instead of creating one.
+    void adoptParser(std::unique_ptr<FileSystemParser> parser) { parser_ = std::move(parser); }
+
     FileSystemParser* parser() { return parser_.get(); }
     std::unique_ptr<FileSystemParser> takeParser() { return std::move(parser_); }
     ParserKind kind() const { return kind_; }
