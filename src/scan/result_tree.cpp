@@ -160,13 +160,14 @@ std::vector<ItemId> ResultTree::expand(ItemId id, FileSystemParser& parser) {
 std::vector<ItemId> ResultTree::listRows(ItemId clicked, FileSystemParser& parser) {
     std::vector<ItemId> rows;
     if (!valid(clicked)) return rows;
-    const TreeItem& it = items_[clicked];
-    if (it.icon == IconKind::File && it.entry) {
+    IconKind icon = items_[clicked].icon;
+    if (icon == IconKind::File && items_[clicked].entry) {
         rows.push_back(clicked);
         return rows;
     }
-    if (it.icon == IconKind::Folder) expand(clicked, parser);
-    if (it.icon != IconKind::Folder && it.icon != IconKind::Root) return rows;
+    if (icon != IconKind::Folder && icon != IconKind::Root) return rows;
+    // Expanding inserts items, which may move every item in memory.
+    if (icon == IconKind::Folder) expand(clicked, parser);
     for (ItemId child : items_[clicked].children) {
         if (items_[child].icon == IconKind::File && items_[child].entry) rows.push_back(child);
     }
