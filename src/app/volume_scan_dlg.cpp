@@ -11,8 +11,10 @@
 
 #include "app/main_window.h"
 #include "scan/save_walker.h"
+#include "search/search.h"
 #include "ui/check_list_ctrl.h"
 #include "ui/cx_html_tree.h"
+#include "ui/file_icons.h"
 #include "ui/job_runner.h"
 #include "ui/page_reporter.h"
 
@@ -35,7 +37,20 @@ VolumeScanDlg::VolumeScanDlg(MainWindow& window, ScanSelection selection, ScanRe
     volumeData_ = new QLineEdit(this);
     volumeData_->setReadOnly(true);
     top->addWidget(volumeData_, 1);
+    top->addSpacing(12);
+    searchField_ = new QLineEdit(this);
+    searchField_->setObjectName("searchField");
+    searchField_->setMinimumWidth(200);
+    search_ = new QPushButton(style()->standardIcon(QStyle::SP_FileDialogContentsView), "Search",
+                              this);
+    search_->setToolTip("Search");
+    search_->setAutoDefault(false);
+    top->addWidget(searchField_, 1);
+    top->addWidget(search_);
     body()->addLayout(top);
+    auto* hint = new QLabel("* Use \"|\" to find multiple file type ", this);
+    hint->setAlignment(Qt::AlignRight);
+    body()->addWidget(hint);
 
     auto* split = new QSplitter(Qt::Horizontal, this);
     tree_ = new ui::CXHtmlTree(split);
@@ -79,11 +94,14 @@ VolumeScanDlg::VolumeScanDlg(MainWindow& window, ScanSelection selection, ScanRe
     connect(resume_, &QPushButton::clicked, this, &VolumeScanDlg::resumeJob);
     connect(stop_, &QPushButton::clicked, this, &VolumeScanDlg::stopJob);
     connect(save_, &QPushButton::clicked, this, &VolumeScanDlg::saveSelected);
+    connect(search_, &QPushButton::clicked, this, &VolumeScanDlg::searchNames);
     connect(tree_, &ui::CXHtmlTree::labelClicked, this, &VolumeScanDlg::fillList);
     connect(tree_, &ui::CXHtmlTree::itemDoubleClicked, this, &VolumeScanDlg::itemDoubleClicked);
     connect(tree_, &ui::CXHtmlTree::checksChanged, this, &VolumeScanDlg::syncListTicks);
     connect(list_, &ui::CCheckListCtrl::rowTickChanged, this,
-            [this](ItemId item, bool ticked) { tree_->setCheck(item, ticked); });
+            [this](ItemId item, bool ticked) {
+                if (!searchResults_) tree_->setCheck(item, ticked);
+            });
     connect(reporter_, &ui::PageReporter::statusChanged, status_, &QLabel::setText);
     connect(reporter_, &ui::PageReporter::sizeTextChanged, sizeLabel_, &QLabel::setText);
     connect(reporter_, &ui::PageReporter::progressRangeChanged, progress_,
@@ -91,10 +109,14 @@ VolumeScanDlg::VolumeScanDlg(MainWindow& window, ScanSelection selection, ScanRe
     connect(reporter_, &ui::PageReporter::progressPositionChanged, progress_,
             &QProgressBar::setValue);
     connect(runner_, &ui::JobRunner::finished, this, [this](bool ok) {
-        if (scanRunning_)
+        Job finished = job_;
+        job_ = Job::None;
+        if (finished == Job::Scan)
             scanFinished(ok);
-        else
+        else if (finished == Job::Save)
             saveFinished();
+        else if (finished == Job::Search)
+            searchFinished();
         emit jobFinished();
     });
 
@@ -118,6 +140,7 @@ void VolumeScanDlg::startScan() {
     if (!backend_->prepare(*reporter_)) {
         backButton()->setEnabled(true);
         scanRunning_ = false;
+        job_ = Job::None;
         return;
     }
     tree_->setParser(backend_->parser());
@@ -184,6 +207,7 @@ void VolumeScanDlg::fillList(ItemId item) {
     ResultTree& model = tree_->model();
     if (!model.valid(item)) return;
     if (model.hasPlaceholder(item)) tree_->expandFolder(item);
+    searchResults_ = false;
     list_->clearRows();
     for (ItemId row : model.listRows(item, *p)) {
         EntryId entry = *model.item(row).entry;
@@ -268,6 +292,7 @@ void VolumeScanDlg::startSave(std::function<bool()> job) {
     // A Stop pressed during an earlier job must not end this one.
     stopPressed_ = false;
     saveRunning_ = true;
+    job_ = Job::Save;
     tree_->setEnabled(false);
     list_->setEnabled(false);
     backButton()->setEnabled(false);
@@ -284,6 +309,59 @@ void VolumeScanDlg::saveFinished() {
     progress_->hide();
     stop_->hide();
     sizeLabel_->clear();
+}
+
+}  // namespace lazarine::app
+
+namespace lazarine::app {
+
+void VolumeScanDlg::searchNames() {
+    if (busy()) {
+        window().prompter().message(this, kPleaseWaitText, ui::Prompter::Icon::None);
+        return;
+    }
+    FileSystemParser* p = parser();
+    if (p == nullptr) return;
+    job_ = Job::Search;
+    stopPressed_ = false;
+    setJobControlsShown(true);
+    list_->clearRows();
+    searchResults_ = true;
+    tree_->setEnabled(false);
+    save_->setEnabled(false);
+    search_->setEnabled(false);
+    backButton()->setEnabled(false);
+    std::string pattern = searchField_->text().toStdString();
+    std::string rootText = window().state().rootItemText;
+    runner_->start([this, p, pattern, rootText] {
+        return searchEntries(
+            *p, pattern, *reporter_, runner_->control(),
+            [this, p](const SearchMatch& match) {
+                // The worker owns the parser while it searches: the row's texts are made
+                // here and only shown on the user-interface thread.
+                EntryColumns c = p->columns(match.entry);
+                QStringList texts{q(match.path), q(c.created), q(c.accessed), q(c.modified),
+                                  q(p->sizeText(match.entry)), q(c.attributes)};
+                QString name = q(p->name(match.entry));
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, texts, name] {
+                        list_->addRow(kNoItem, ui::fileIconForName(name), texts, false);
+                    },
+                    Qt::QueuedConnection);
+            },
+            rootText);
+    });
+}
+
+void VolumeScanDlg::searchFinished() {
+    // A finished search is what clears an earlier Stop.
+    stopPressed_ = false;
+    setJobControlsShown(false);
+    tree_->setEnabled(true);
+    save_->setEnabled(true);
+    search_->setEnabled(true);
+    backButton()->setEnabled(true);
 }
 
 }  // namespace lazarine::app

@@ -42,6 +42,9 @@ public:
     bool scanRunning() const { return scanRunning_; }
     bool saveRunning() const { return saveRunning_; }
     bool stopPressed() const { return stopPressed_; }
+    bool searchRunning() const { return job_ == Job::Search; }
+    // The list holds search results: its ticks do not reach the tree.
+    bool showingSearchResults() const { return searchResults_; }
     FileSystemParser* parser() const;
 
     ui::CXHtmlTree* tree() const { return tree_; }
@@ -55,6 +58,8 @@ public:
     QPushButton* saveButton() const { return save_; }
     QLineEdit* volumeData() const { return volumeData_; }
     QLineEdit* outputFolder() const { return outputFolder_; }
+    QLineEdit* searchField() const { return searchField_; }
+    QPushButton* searchButton() const { return search_; }
 
     // The page's commands, as their buttons and the tree run them.
     void pauseJob();
@@ -63,6 +68,7 @@ public:
     void saveSelected();
     void fillList(ItemId item);
     void itemDoubleClicked(ItemId item);
+    void searchNames();
 
 signals:
     // A scan or save job ended (for whoever waits on the page).
@@ -72,18 +78,22 @@ private:
     void startScan();
     void scanFinished(bool ok);
     void saveFinished();
+    void searchFinished();
     void startSave(std::function<bool()> job);
     void syncListTicks();
     void setJobControlsShown(bool shown);
-    bool busy() const { return scanRunning_ || saveRunning_; }
+    bool busy() const { return job_ != Job::None; }
+    enum class Job { None, Scan, Save, Search };
 
     ScanSelection selection_;
     ScanRequest request_;
     std::unique_ptr<ScanBackend> backend_;
     ui::PageReporter* reporter_;
     ui::JobRunner* runner_;
+    Job job_ = Job::Scan;
     bool scanRunning_ = true;
     bool saveRunning_ = false;
+    bool searchResults_ = false;
     bool stopPressed_ = false;
 
     ui::CXHtmlTree* tree_;
@@ -97,6 +107,8 @@ private:
     QPushButton* resume_;
     QPushButton* stop_;
     QPushButton* save_;
+    QLineEdit* searchField_;
+    QPushButton* search_;
 };
 
 }  // namespace lazarine::app

@@ -237,6 +237,9 @@ TEST_F(HeldScanPage, RunControlWhileScanning) {
     ASSERT_TRUE(page->scanRunning());
     page->saveButton()->click();
     EXPECT_TRUE(prompter.saw(kPleaseWaitText));
+    prompter.forget();
+    page->searchButton()->click();
+    EXPECT_TRUE(prompter.saw(kPleaseWaitText));
     EXPECT_FALSE(page->backButton()->isEnabled());
 
     page->pauseJob();
@@ -289,6 +292,42 @@ TEST_F(HeldScanPage, StopEndsARunningSaveAndEnterEndsTheApplication) {
     page->enterPressed();
     EXPECT_TRUE(prompter.saw(kAllThreadsStoppedText));
     EXPECT_EQ(quitCodes, (std::vector<int>{0}));
+}
+
+TEST_F(ScanPage, SearchListsMatchingFilesWithTheirPaths) {
+    VolumeScanDlg* page = open();
+    finishScan(page);
+    auto search = [&](const char* pattern) {
+        prompter.forget();
+        page->searchField()->setText(pattern);
+        page->searchButton()->click();
+        ASSERT_TRUE(waitUntil([&] { return !page->searchRunning(); }));
+    };
+    search("c\\.txt|JPG");
+    ui::CCheckListCtrl* list = page->list();
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(list->rowText(0, 0), "ROOT\\docs\\deep\\c.txt");
+    EXPECT_EQ(list->rowText(1, 0), "ROOT\\photo.jpg");
+    EXPECT_EQ(list->rowText(1, 4), "8 Bytes");
+    EXPECT_TRUE(prompter.saw("Searching Finished"));
+    EXPECT_EQ(page->status()->text(), "Searching Finished");
+    EXPECT_TRUE(page->stopButton()->isHidden());
+    EXPECT_TRUE(page->tree()->isEnabled());
+
+    // Result rows are not tree items: their ticks stay in the list.
+    list->toggleRow(0);
+    EXPECT_EQ(page->tree()->model().checkImage(page->tree()->model().topLevel()[0]),
+              CheckImage::Unticked);
+    // A label click shows the folder again.
+    page->fillList(itemNamed(page, "docs"));
+    EXPECT_FALSE(page->showingSearchResults());
+    EXPECT_EQ(list->rowText(0, 0), "a.txt");
+
+    search("*txt");
+    EXPECT_TRUE(prompter.saw(
+        "such characters are not allowed for search.Try again with different pattern."));
+    EXPECT_FALSE(prompter.saw("Searching Finished"));
+    EXPECT_EQ(list->rowCount(), 0);
 }
 
 TEST_F(ScanPage, VolumesWithoutAParserAreRefused) {
