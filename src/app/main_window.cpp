@@ -11,7 +11,7 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTextBrowser>
-#include <QToolButton>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/drive_page.h"
@@ -88,10 +88,10 @@ QWidget* MainWindow::makeBanner() {
     auto* row = new QHBoxLayout(banner);
     row->setContentsMargins(0, 0, 14, 0);
     row->addStretch(1);
-    auto* help = new QToolButton(banner);
-    help->setText("Help");
+    auto* help = new QPushButton("Help", banner);
     help->setObjectName("helpButton");
-    help->setPopupMode(QToolButton::InstantPopup);
+    help->setAutoDefault(false);
+    help->setMinimumWidth(80);
     auto* menu = new QMenu(help);
     menu->addAction("Help", this, &MainWindow::showHelp);
     menu->addAction("About", this, &MainWindow::showAbout);

@@ -13,7 +13,6 @@
 #include "ui/prompter.h"
 
 class QStackedWidget;
-class QToolButton;
 
 namespace lazarine::app {
 

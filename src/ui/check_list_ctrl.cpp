@@ -74,7 +74,7 @@ CCheckListCtrl::CCheckListCtrl(QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setHeaderLabels({"File(s) List", "Creation Time", "Access Time", "Modification Time", "Size",
                      "Attribute"});
-    const int widths[] = {140, 135, 135, 135, 70, 70};
+    const int widths[] = {150, 165, 165, 165, 80, 80};
     for (int i = 0; i < 6; ++i) setColumnWidth(i, widths[i]);
     header_->setStretchLastSection(true);
     connect(header_, &CCheckHeadCtrl::toggled, this, [this](bool ticked) {
@@ -103,6 +103,7 @@ void CCheckListCtrl::addRow(ItemId treeItem, const QIcon& icon, const QStringLis
     updating_ = true;
     auto* item = new QTreeWidgetItem(texts);
     item->setIcon(0, icon);
+    for (int c = 0; c < texts.size(); ++c) item->setToolTip(c, texts[c]);
     item->setData(0, kIdRole, QVariant::fromValue(treeItem));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);

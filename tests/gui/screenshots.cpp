@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -48,6 +49,19 @@ QTreeWidgetItem* findChild(QTreeWidget* tree, const QString& heading, const QStr
     return nullptr;
 }
 
+// Shows a modal dialog of the window, saves its picture and closes it.
+void shootDialog(const std::function<void()>& open, const char* name) {
+    QTimer::singleShot(300, [name] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr) return;
+        QString path = QDir(outputFolder).filePath(QString(name) + ".png");
+        dialog->grab().save(path);
+        std::printf("%s\n", qPrintable(path));
+        dialog->close();
+    });
+    open();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,6 +97,8 @@ int main(int argc, char** argv) {
     drives->tree()->setCurrentItem(
         findChild(drives->tree(), kDrivesHeading, "Samsung SSD 870 EVO 1TB"));
     shoot(window, "1-drive-page");
+    shootDialog([&] { window.showHelp(); }, "0-help");
+    shootDialog([&] { window.showAbout(); }, "0-about");
 
     drives->nextButton()->click();
     auto* modes = dynamic_cast<DriveParsingModes*>(window.currentPage());
