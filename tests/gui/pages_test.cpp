@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -173,6 +174,22 @@ TEST_F(Wizard, CloseAsksAndEndsOnlyOnYes) {
     EXPECT_TRUE(quitCodes.empty());
     window->close();
     EXPECT_EQ(quitCodes, (std::vector<int>{0}));
+}
+
+TEST_F(Wizard, EscapeAsksOnAnyPageAndEnterEndsTheApplication) {
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    selectItem(kVolumesHeading, "/mnt/mem");
+    drivePage()->nextButton()->click();
+    ASSERT_NE(current<VolumeOperations>(), nullptr);
+    prompter.answers = {false};
+    QTest::keyClick(window->currentPage(), Qt::Key_Escape);
+    EXPECT_EQ(prompter.questions, (std::vector<std::string>{kCloseQuestion}));
+    EXPECT_TRUE(quitCodes.empty());
+    EXPECT_NE(current<VolumeOperations>(), nullptr);
+    QTest::keyClick(window->currentPage(), Qt::Key_Return);
+    EXPECT_EQ(quitCodes, (std::vector<int>{0}));
+    EXPECT_EQ(prompter.questions.size(), 1u);
 }
 
 TEST_F(Wizard, OpenDiskImageSortsImagesByTheirFirstSector) {
