@@ -10,7 +10,7 @@ ZEROED := build/sample/zeroed-disk.img
 NTFS_XZ := tests/fixtures/ntfs-disk.img.xz
 NTFS := build/sample/ntfs-disk.img
 
-.PHONY: all deps build demo demo-partitions test check check-asan fuzz bench fixtures clean
+.PHONY: all deps build demo demo-partitions test check check-asan fuzz bench fixtures clean gui
 
 all: build
 
@@ -61,6 +61,10 @@ test: check check-asan
 fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
+
+# Builds and starts the desktop wizard. Raw devices need root: sudo -E build/src/app/lazarine
+gui: build
+	build/src/app/lazarine
 
 bench: build
 	build/bench/partition_search_bench 4096
