@@ -285,13 +285,33 @@ void ntfs::parseRecordBytes(std::span<uint8_t> bytes, uint64_t index) {
             chosen = std::move(*fn);
         }
     }
-    if (!gotName) return;
-    rec.name = std::move(chosen.name);
-    rec.named = true;
-    rec.recordFlags = header.flags;
-    rec.allocatedSize = chosen.allocatedSize;
-    rec.parentIndex = parent;
-    linkWhileParsing(index);
+    if (!gotName) {
+        rec.recordFlags = header.flags;
+        return;
+    }
+    // An extension record (its header names a base record) can hold the file's
+    // $FILE_NAME when the base record ran out of room: the name belongs to the base
+    // record, which holds the times and the attribute list. Outside Deep mode an index is
+    // the record number, so the base can be found.
+    uint64_t target = index;
+    uint64_t base = header.baseRecord & 0x0000FFFFFFFFFFFFull;
+    if (base != 0 && base != index && recoveryMode_ != 3 && base < entryList_.size() &&
+        !entryList_[base].named) {
+        target = base;
+    }
+    MftEntryRecord& owner = entryList_[target];
+    if (target != index) {
+        owner.kind = rec.kind;
+        rec.kind = 0;
+        if (base > index) owner.recordFlags = header.flags;
+    } else {
+        owner.recordFlags = header.flags;
+    }
+    owner.name = std::move(chosen.name);
+    owner.named = true;
+    owner.allocatedSize = chosen.allocatedSize;
+    owner.parentIndex = parent;
+    linkWhileParsing(target);
 }
 
 LoadedRecord ntfs::LoadRecord(uint64_t index) {
