@@ -69,7 +69,7 @@ int scanVolume(const ScanOptions& options, CliReporter& reporter, Scanned& out) 
         printError("cannot open " + path + ": " + out.reader.lastErrorText());
         return kExitCannotOpen;
     }
-    std::optional<VolumeRow> volume = resolveSelection(out.reader, options.selection, reporter, error);
+    std::optional<VolumeRow> volume = resolveSelection(out.reader, options.selection, error);
     if (!volume) {
         printError(error);
         return kExitNoVolume;

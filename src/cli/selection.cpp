@@ -5,6 +5,7 @@
 #include "disk/boot_sector.h"
 #include "disk/partition.h"
 #include "scan/display_format.h"
+#include "scan/job_control.h"
 #include "scan/scan_job.h"
 
 namespace lazarine::cli {
@@ -27,7 +28,7 @@ VolumeRow makeRow(std::string fileSystem, int64_t start, uint64_t sectors) {
 
 // The partition table's rows; its status texts are not shown, as the table is only
 // consulted here.
-std::vector<VolumeRow> partitionRows(readWriteInterface& reader, Reporter&) {
+std::vector<VolumeRow> partitionRows(readWriteInterface& reader) {
     JobControl control;
     NullReporter quiet;
     Partition partition(quiet, control);
@@ -66,12 +67,12 @@ std::optional<VolumeRow> identifyVolumeAt(readWriteInterface& reader, int64_t se
 }
 
 std::optional<VolumeRow> resolveSelection(readWriteInterface& reader,
-                                          const SelectionOptions& options, Reporter& reporter,
+                                          const SelectionOptions& options,
                                           std::string& error) {
     reader.baseOffset = 0;
     std::optional<VolumeRow> row;
     if (options.partition >= 0) {
-        std::vector<VolumeRow> rows = partitionRows(reader, reporter);
+        std::vector<VolumeRow> rows = partitionRows(reader);
         if (static_cast<size_t>(options.partition) >= rows.size()) {
             error = "there is no partition " + std::to_string(options.partition) + " (" +
                     std::to_string(rows.size()) + " found; see 'lazarine-cli partitions')";
@@ -83,7 +84,7 @@ std::optional<VolumeRow> resolveSelection(readWriteInterface& reader,
         if (!row || options.sizeMib < 0) {
             // A partition row starting there knows the size even when the volume's own
             // header is damaged.
-            for (const VolumeRow& candidate : partitionRows(reader, reporter)) {
+            for (const VolumeRow& candidate : partitionRows(reader)) {
                 if (candidate.startSector != options.start) continue;
                 if (!row) row = candidate;
                 if (row->sectorCount == 0) row->sectorCount = candidate.sectorCount;
@@ -104,7 +105,7 @@ std::optional<VolumeRow> resolveSelection(readWriteInterface& reader,
     } else {
         row = identifyVolumeAt(reader, 0);
         if (!row) {
-            for (const VolumeRow& candidate : partitionRows(reader, reporter)) {
+            for (const VolumeRow& candidate : partitionRows(reader)) {
                 if (dispatchFileSystem(candidate.fileSystem) != ParserKind::None) {
                     row = candidate;
                     break;

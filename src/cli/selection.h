@@ -11,7 +11,6 @@
 
 #include "disk/reader.h"
 #include "disk/volume_row.h"
-#include "scan/job_control.h"
 
 namespace lazarine::cli {
 
@@ -26,7 +25,7 @@ void addSelectionOptions(CLI::App& cmd, SelectionOptions& options);
 
 // The volume to work on, or nullopt with `error` set.
 std::optional<VolumeRow> resolveSelection(readWriteInterface& reader,
-                                          const SelectionOptions& options, Reporter& reporter,
+                                          const SelectionOptions& options,
                                           std::string& error);
 
 // The file system and size stated by what lies at `sector`: a boot sector there, or an

@@ -9,6 +9,7 @@
 #include "fs/ntfs/ntfs.h"
 #include "support/ntfs_builder.h"
 #include "support/recording_reporter.h"
+#include "ntfs/scanned_volume.h"
 
 namespace lazarine {
 namespace {
@@ -16,28 +17,15 @@ namespace {
 using testing::NtfsBuilder;
 using testing::RecordingReporter;
 
-struct Scanned {
-    MemoryReader reader;
-    std::unique_ptr<ntfs> parser;
-    RecordingReporter reporter;
-};
+using Scanned = testing::ScannedVolume;
 
 std::unique_ptr<Scanned> scanImage(std::vector<uint8_t> image, int mode = 1,
                                    VolumeRow volume = {}) {
-    auto s = std::make_unique<Scanned>();
-    s->reader = MemoryReader(std::move(image));
-    s->parser = std::make_unique<ntfs>(s->reader, volume);
-    JobControl control;
-    ScanRequest request;
-    request.recoveryMode = mode;
-    EXPECT_TRUE(s->parser->scan(request, s->reporter, control));
-    return s;
+    return testing::scanVolume(std::move(image), mode, std::move(volume));
 }
 
 std::vector<std::string> names(ntfs& p, const std::vector<EntryId>& ids) {
-    std::vector<std::string> out;
-    for (EntryId id : ids) out.push_back(p.name(id));
-    return out;
+    return testing::entryNames(p, ids);
 }
 
 TEST(NtfsScan, StandardModeFindsTheTreeWithItsStatusTexts) {

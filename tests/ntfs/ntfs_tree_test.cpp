@@ -9,6 +9,7 @@
 #include "fs/ntfs/ntfs.h"
 #include "support/ntfs_builder.h"
 #include "support/recording_reporter.h"
+#include "ntfs/scanned_volume.h"
 
 namespace lazarine {
 namespace {
@@ -16,27 +17,14 @@ namespace {
 using testing::NtfsBuilder;
 using testing::NtfsFileOptions;
 
-struct Volume {
-    MemoryReader reader;
-    std::unique_ptr<ntfs> parser;
-};
+using Volume = testing::ScannedVolume;
 
 std::unique_ptr<Volume> scanned(NtfsBuilder& b, int mode = 1) {
-    auto v = std::make_unique<Volume>();
-    v->reader = MemoryReader(b.build());
-    v->parser = std::make_unique<ntfs>(v->reader, VolumeRow{});
-    NullReporter reporter;
-    JobControl control;
-    ScanRequest request;
-    request.recoveryMode = mode;
-    v->parser->scan(request, reporter, control);
-    return v;
+    return testing::scanVolume(b.build(), mode);
 }
 
 std::vector<std::string> names(ntfs& p, const std::vector<EntryId>& ids) {
-    std::vector<std::string> out;
-    for (EntryId id : ids) out.push_back(p.name(id));
-    return out;
+    return testing::entryNames(p, ids);
 }
 
 TEST(NtfsTree, ChildrenKeepRecordOrderAlsoBeforeTheirParent) {
